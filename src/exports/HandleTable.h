@@ -1,0 +1,35 @@
+// The process-wide table that turns 32-bit handles into sessions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "net/Net.h"
+
+namespace nuv {
+
+// A session and the lock that keeps it to one call at a time.
+struct TZpSessionSlot {
+    std::mutex CallLock;
+    std::unique_ptr<TZpNetPort> Port;
+};
+
+// Handles are positive, distinct while alive, never -1. A lookup hands out a shared reference, so
+// closing a handle never frees a session that another thread is still inside.
+class THandleTable {
+  public:
+    int32_t Add(std::shared_ptr<TZpSessionSlot> slot);
+    std::shared_ptr<TZpSessionSlot> Find(int32_t handle) const;
+    std::shared_ptr<TZpSessionSlot> Remove(int32_t handle);
+
+    static THandleTable& Instance();
+
+  private:
+    mutable std::mutex lock_;
+    std::unordered_map<int32_t, std::shared_ptr<TZpSessionSlot>> slots_;
+    int32_t next_ = 1;
+};
+
+}  // namespace nuv
