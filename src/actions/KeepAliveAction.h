@@ -1,0 +1,15 @@
+// The keep-alive command: an empty request; any answer counts as success.
+#pragma once
+
+#include "actions/Action.h"
+
+namespace nuv {
+
+class TZpKeepAliveAction : public TZpAction {
+  public:
+    using TZpAction::TZpAction;
+    void SetDefaults() override;
+    void DecodeAnswer() override;
+};
+
+}  // namespace nuv
