@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "actions/CalcChargeAction.h"
+#include "actions/CheckContentAction.h"
 #include "actions/LoginAction.h"
+#include "actions/ModifyPwdAction.h"
+#include "actions/QueryAccuAction.h"
 #include "actions/QueryServerStateAction.h"
 #include "actions/RecvMessageAction.h"
 #include "actions/SwapUserInfoAction.h"
@@ -27,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Decode<nuv::TZpSwapUserInfoAction>(body);
     Decode<nuv::TZpQueryServerStateAction>(body);
     Decode<nuv::TZpRecvMessageAction>(body);
+    Decode<nuv::TZpModifyPwdAction>(body);
+    Decode<nuv::TZpQueryAccuAction>(body);
+    Decode<nuv::TZpCalcChargeAction>(body);
+    Decode<nuv::TZpCheckContentAction>(body);
     // The profile text also after a successful prefix, so the key look-up sees the bytes.
     Decode<nuv::TZpSwapUserInfoAction>(std::string("+OK\r\n\r\n") + std::string(body));
     return 0;

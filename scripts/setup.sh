@@ -4,6 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ binutils libgtest-dev libgmock-dev libbenchmark-dev)
+# Real proxy servers for the proxy tests (started by the tests on loopback ports, never as services).
+packages+=(tinyproxy dante-server microsocks squid)
 
 missing=()
 for p in "${packages[@]}"; do

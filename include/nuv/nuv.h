@@ -115,9 +115,11 @@ NUV_API int32_t NUV_CALL ZpSetProxy(int32_t Handle, int32_t ProxyType, const cha
  * Returns 0, or -1 for a bad handle. The handle is invalid afterwards. */
 NUV_API int32_t NUV_CALL ZpClose(int32_t Handle);
 
-/* Sets how long (milliseconds) the session waits for answer bytes, from the next exchange on.
- * Stored without a range check: 0 or a negative value gives up after the first empty wait.
- * Returns 0, or -1 for a bad handle. */
+/* Sets how long (milliseconds) the session waits without receiving a byte before an exchange
+ * fails with 7002, from the next exchange on. Stored without a range check: 0 gives up after the
+ * first empty wait; a negative value is read as an unsigned number of milliseconds (so -1 waits
+ * about 49 days). Connecting and sending are bounded by the same value, or by 10000 ms when it is
+ * 0 or negative. Returns 0, or -1 for a bad handle. */
 NUV_API int32_t NUV_CALL ZpSetTimeout(int32_t Handle, int32_t Timeout);
 
 /* Returns the status code of the session's last operation (0 on a fresh handle), or -1 for a bad
@@ -154,8 +156,12 @@ NUV_API int32_t NUV_CALL ZpKeepAlive(int32_t Handle);
  * after a blank). SuccessBuffer/FailBuffer receive the accepted/refused numbers, each followed by
  * CR LF, without a terminating zero; SuccessLength/FailLength receive their byte counts. A null
  * buffer, or an empty list, leaves the buffer and its length untouched. No size is passed: the
- * buffers must hold every number of Mobiles plus 2 bytes each (twice that for FailBuffer, where a
- * locally invalid number can appear twice). */
+ * buffers must hold every number of Mobiles plus 2 bytes each, and FailBuffer twice that plus the
+ * extra number and 2 bytes (a locally invalid number can appear twice). The library never writes
+ * more: a refusal from the gateway is only taken for a number the call sent. Empty lines of
+ * Mobiles are no recipients. Results: 0, 7061 when some or all numbers were refused, the precise
+ * reason (7031, 7035, 7020, ...) for a refused single send, 10054 not connected, -1 for an
+ * unreadable TimeText (nothing is sent), -91 for an unreadable TimeText of ZpMultiSend. */
 NUV_API int32_t NUV_CALL ZpSingleSend(int32_t Handle, const char* Mobile, const char* Content);
 NUV_API int32_t NUV_CALL ZpSingleSendAtTime(int32_t Handle, const char* TimeText,
                                             const char* Mobile, const char* Content);

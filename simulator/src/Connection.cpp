@@ -1,10 +1,17 @@
-// The read-answer loop of one connection and the fault kinds that bend its answers.
+// The read-answer loop of one connection (plain packets or HTTP tunnel requests) and the fault
+// kinds that bend its answers.
 #include "Connection.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "Tunnel.h"
 #include "handlers/Handlers.h"
 
 namespace nuvsim {
@@ -17,13 +24,15 @@ Next AfterIo(IoResult result) {
 }
 
 // Reads one packet; its first byte may take IdleTimeout, the rest must follow in PacketTimeout.
-// A length below 13 or a bad checksum leaves the framing untrustworthy, so the caller closes.
+// Raw may already hold its first few bytes. A length below 13 or a bad checksum leaves the
+// framing untrustworthy, so the caller closes.
 Next ReadPacket(int fd, int stopFd, const GatewayOptions& options, State& state, std::string& raw,
                 Packet& packet) {
-    IoResult result = ReadExact(fd, 1, raw, stopFd, Clock::now() + options.IdleTimeout);
+    IoResult result = IoResult::Ok;
+    if (raw.empty()) result = ReadExact(fd, 1, raw, stopFd, Clock::now() + options.IdleTimeout);
     if (result != IoResult::Ok) return AfterIo(result);
     const Clock::time_point deadline = Clock::now() + options.PacketTimeout;
-    result = ReadExact(fd, kHeaderSize - 1, raw, stopFd, deadline);
+    result = ReadExact(fd, kHeaderSize - raw.size(), raw, stopFd, deadline);
     if (result != IoResult::Ok) return AfterIo(result);
     const std::size_t length = PacketLength(raw);
     if (length < kMinPacketSize) {
@@ -93,11 +102,25 @@ Next Answer(int fd, std::string packet, const Fault& fault, int stopFd,
     return Next::ClosedByServer;
 }
 
-// Serves one decoded request: handler, record, then the (possibly faulty) answer.
-Next Serve(int fd, std::uint64_t id, std::string raw, Packet packet, SessionState& session,
-           State& state, int stopFd, const GatewayOptions& options) {
+// How a request reached the gateway, for its record.
+struct Carrier {
+    std::uint64_t TunnelSession = 0;  // 0: a plain connection
+    std::string HttpHead;
+};
+
+// The answer packet to one request and the fault that bends it.
+struct Served {
+    std::string Packet;
+    Fault Bend;
+};
+
+// Serves one decoded request: handler and record; the caller sends the answer.
+Served Serve(std::uint64_t id, std::string raw, Packet packet, SessionState& session, State& state,
+             Carrier carrier = {}) {
     RecordedRequest record;
     record.ConnectionId = id;
+    record.TunnelSession = carrier.TunnelSession;
+    record.HttpHead = std::move(carrier.HttpHead);
     record.Raw = std::move(raw);
     record.CommandCode = packet.Code;
     record.Body = std::move(packet.Body);
@@ -117,7 +140,101 @@ Next Serve(int fd, std::uint64_t id, std::string raw, Packet packet, SessionStat
     const std::uint8_t code = record.CommandCode;
     // Recorded before answering, so a client holding the answer always finds the record.
     state.Record(std::move(record));
-    return Answer(fd, BuildPacket(code, reply.Body), fault, stopFd, options);
+    return Served{BuildPacket(code, reply.Body), fault};
+}
+
+// The tunnel's answer: the packet as the body of an HTTP response, bent by the fault as a plain
+// answer would be; a RawBytes fault replaces the whole response.
+Next TunnelAnswer(int fd, std::uint64_t session, Served served, int stopFd,
+                  const GatewayOptions& options) {
+    std::string& packet = served.Packet;
+    const std::string head = TunnelResponseHead(session, packet.size());
+    switch (served.Bend.Kind) {
+        case FaultKind::NoAnswer:
+            // Nothing is sent; the connection is held until the client gives up on it.
+            return AfterIo(ReadExact(fd, 1, packet, stopFd, Clock::now() + options.IdleTimeout));
+        case FaultKind::CloseAfterHeader:
+            return SendAndClose(fd, head + packet.substr(0, kHeaderSize), stopFd, options);
+        case FaultKind::CloseMidBody:
+            return SendAndClose(
+                fd, head + packet.substr(0, kHeaderSize + (packet.size() - kHeaderSize) / 2),
+                stopFd, options);
+        case FaultKind::SplitBytes:
+            return SendByteByByte(fd, head + packet, stopFd, options);
+        case FaultKind::RawBytes:
+            return SendAndClose(fd, served.Bend.Raw, stopFd, options);
+        case FaultKind::BadChecksum:
+            packet.back() = static_cast<char>(packet.back() + 1);
+            break;
+        case FaultKind::Delay:
+            if (WaitUntil(stopFd, Clock::now() + served.Bend.Delay) == IoResult::Stopped) {
+                return Next::ClosedByServer;
+            }
+            break;
+        case FaultKind::None:
+            break;
+    }
+    return Send(fd, head + packet, stopFd, options);
+}
+
+// The session a tunnel request continues: the one of its number while the gateway knows it,
+// else a new one under a new number.
+std::pair<std::uint64_t, std::shared_ptr<TunnelSession>> ResumeTunnel(
+    State& state, std::optional<std::uint64_t> number) {
+    if (number) {
+        if (std::shared_ptr<TunnelSession> known = state.FindTunnelSession(*number)) {
+            return {*number, std::move(known)};
+        }
+    }
+    auto session = std::make_shared<TunnelSession>();
+    return {state.AddTunnelSession(session), session};
+}
+
+// Serves one HTTP tunnel request whose first bytes ("POST ") are in Head: the rest of the head
+// and the packet of its body within PacketTimeout, then one response. HTTP/1.0 carries one
+// request per connection, so the connection ends after it.
+Next ServeTunnel(int fd, std::uint64_t id, std::string head, State& state, int stopFd,
+                 const GatewayOptions& options) {
+    const Clock::time_point deadline = Clock::now() + options.PacketTimeout;
+    while (head.find("\r\n\r\n") == std::string::npos) {
+        if (head.size() >= kMaxTunnelHead) {
+            return SendAndClose(fd, TunnelRefusal(TunnelVerdict::BadRequest), stopFd, options);
+        }
+        const IoResult result = ReadExact(fd, 1, head, stopFd, deadline);  // never into the body
+        if (result != IoResult::Ok) return AfterIo(result);
+    }
+    TunnelRequest request;
+    const TunnelVerdict verdict = ParseTunnelHead(head, request);
+    if (verdict != TunnelVerdict::Ok) {
+        return SendAndClose(fd, TunnelRefusal(verdict), stopFd, options);
+    }
+    std::string raw;
+    const IoResult result = ReadExact(fd, request.ContentLength, raw, stopFd, deadline);
+    if (result != IoResult::Ok) return AfterIo(result);
+    ParseResult parsed = ParsePacket(raw);
+    if (parsed.Status != ParseStatus::Ok || PacketLength(raw) != raw.size()) {
+        state.CountDropped();
+        return SendAndClose(fd, TunnelRefusal(TunnelVerdict::BadRequest), stopFd, options);
+    }
+    auto [number, tunnel] = ResumeTunnel(state, request.SessionNumber);
+    Served served;
+    {
+        std::lock_guard lock(tunnel->Lock);
+        served = Serve(id, std::move(raw), std::move(parsed.Decoded), tunnel->Session, state,
+                       Carrier{number, std::move(head)});
+    }
+    const Next next = TunnelAnswer(fd, number, std::move(served), stopFd, options);
+    return next == Next::Continue ? Next::ClosedByServer : next;
+}
+
+// Reads the first bytes of a connection: one (waiting up to IdleTimeout), and four more when it
+// may be the "POST " of a tunnel request; a packet is longer than that anyway.
+Next ReadStart(int fd, int stopFd, const GatewayOptions& options, std::string& raw) {
+    IoResult result = ReadExact(fd, 1, raw, stopFd, Clock::now() + options.IdleTimeout);
+    if (result == IoResult::Ok && raw[0] == 'P') {
+        result = ReadExact(fd, 4, raw, stopFd, Clock::now() + options.PacketTimeout);
+    }
+    return result == IoResult::Ok ? Next::Continue : AfterIo(result);
 }
 
 }  // namespace
@@ -125,15 +242,19 @@ Next Serve(int fd, std::uint64_t id, std::string raw, Packet packet, SessionStat
 void ServeConnection(UniqueFd socket, std::uint64_t id, State& state, int stopFd,
                      const GatewayOptions& options) {
     SessionState session;
-    Next next = Next::Continue;
+    std::string raw;
+    Next next = ReadStart(socket.Get(), stopFd, options, raw);
+    if (next == Next::Continue && raw == "POST ") {
+        next = ServeTunnel(socket.Get(), id, std::move(raw), state, stopFd, options);
+    }
     while (next == Next::Continue) {
-        std::string raw;
         Packet packet;
         next = ReadPacket(socket.Get(), stopFd, options, state, raw, packet);
         if (next == Next::Continue) {
-            next = Serve(socket.Get(), id, std::move(raw), std::move(packet), session, state,
-                         stopFd, options);
+            Served served = Serve(id, std::move(raw), std::move(packet), session, state);
+            next = Answer(socket.Get(), std::move(served.Packet), served.Bend, stopFd, options);
         }
+        raw.clear();
     }
     // The state changes before the socket closes, so a client that sees the close sees it too.
     state.CloseConnection(id, next == Next::ClosedByClient);

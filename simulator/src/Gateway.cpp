@@ -171,6 +171,58 @@ void Gateway::SetBusyLevel(int level) {
     impl_->Shared.SetBusyLevel(level);
 }
 
+std::optional<Account> Gateway::FindAccount(const std::string& user) const {
+    return impl_->Shared.FindAccount(user);
+}
+bool Gateway::SetBalance(const std::string& user, std::int32_t balance) {
+    return impl_->Shared.SetBalance(user, balance);
+}
+std::optional<std::int32_t> Gateway::Balance(const std::string& user) const {
+    const std::optional<Account> account = impl_->Shared.FindAccount(user);
+    if (!account) return std::nullopt;
+    return account->Balance.value_or(0);
+}
+bool Gateway::Charge(const std::string& user, std::int32_t points) {
+    return impl_->Shared.Charge(user, points);
+}
+void Gateway::QueueReceived(const std::string& user, std::string text) {
+    impl_->Shared.QueueReceived(user, std::move(text));
+}
+std::size_t Gateway::QueuedReceived(const std::string& user) const {
+    return impl_->Shared.QueuedReceived(user);
+}
+void Gateway::SetForbiddenWords(std::vector<std::string> words) {
+    impl_->Shared.SetForbiddenWords(std::move(words));
+}
+
+void Gateway::RefuseSends(int count) {
+    impl_->Shared.RefuseSends(count);
+}
+void Gateway::RefuseSendsWith(const std::string& number) {
+    impl_->Shared.RefuseSendsWith(number);
+}
+void Gateway::RefuseNumber(const std::string& number, std::uint8_t result) {
+    impl_->Shared.RefuseNumber(number, result);
+}
+void Gateway::RejectContent(const std::string& text) {
+    impl_->Shared.RejectContent(text);
+}
+void Gateway::ClearSendRules() {
+    impl_->Shared.ClearSendRules();
+}
+std::vector<RecordedMessage> Gateway::Messages() const {
+    return impl_->Shared.Messages();
+}
+void Gateway::ClearMessages() {
+    impl_->Shared.ClearMessages();
+}
+bool Gateway::WaitForMessages(std::size_t count, std::chrono::milliseconds timeout) const {
+    return impl_->Shared.WaitForMessages(count, timeout);
+}
+void Gateway::SetMessageObserver(std::function<void(const RecordedMessage&)> observer) {
+    impl_->Shared.SetMessageObserver(std::move(observer));
+}
+
 void Gateway::AddFault(Fault fault) {
     impl_->Shared.AddFault(std::move(fault));
 }

@@ -32,6 +32,7 @@ int State::BusyLevel() const {
 void State::AddAccount(Account account) {
     std::lock_guard lock(mutex_);
     std::string key = LoginKey(account.User);
+    if (!account.Balance) account.Balance = ProfileBalance(account.ProfileValues);
     accounts_.insert_or_assign(std::move(key), std::move(account));
 }
 

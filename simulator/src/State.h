@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +17,19 @@
 
 namespace nuvsim {
 
+struct TunnelSession;  // Tunnel.h
+
+// The balance a profile states: its "剩余点数" value as a decimal number, else 0.
+std::int32_t ProfileBalance(const Profile& profile);
+
+// The refusal rules tests set for mass sends.
+struct SendRules {
+    bool RefuseWhole = false;
+    std::map<std::string, std::uint8_t> RefusedNumbers;  // number -> per-number result byte
+    std::vector<std::string> RefusingNumbers;            // numbers that refuse a whole send
+    std::vector<std::string> RejectedContent;            // texts that make a message refused
+};
+
 // What the command handlers may ask of the gateway.
 class Directory {
   public:
@@ -23,6 +37,20 @@ class Directory {
     // Finds an account by the user name as a login carries it (at most 12 bytes, trimmed).
     virtual std::optional<Account> FindAccount(std::string_view user) const = 0;
     virtual int BusyLevel() const = 0;
+
+    // Account changes made by the handlers (AccountState.cpp); false for an unknown user.
+    virtual bool ChangePassword(std::string_view user, std::string password) = 0;
+    // Takes Points off the balance when the balance covers them; otherwise takes nothing and
+    // returns false. The mass-send handler charges accepted sends here (numbers x segments).
+    virtual bool Charge(std::string_view user, std::int32_t points) = 0;
+    // Removes and returns up to Max of the user's queued received messages, oldest first.
+    virtual std::vector<std::string> TakeReceived(std::string_view user, std::size_t max) = 0;
+    virtual std::vector<std::string> ForbiddenWords() const = 0;
+
+    // Mass sends (MessageState.cpp): the refusal rules in force for the next send (consuming one
+    // whole refusal), and the record of a message taken.
+    virtual SendRules TakeSendRules() = 0;
+    virtual void RecordMessage(RecordedMessage message) = 0;
 };
 
 class State : public Directory {
@@ -33,6 +61,34 @@ class State : public Directory {
     void AddAccount(Account account);
     void RemoveAccount(const std::string& user);
     void SetBusyLevel(int level);
+
+    // Per-account state (AccountState.cpp).
+    bool ChangePassword(std::string_view user, std::string password) override;
+    bool Charge(std::string_view user, std::int32_t points) override;
+    std::vector<std::string> TakeReceived(std::string_view user, std::size_t max) override;
+    std::vector<std::string> ForbiddenWords() const override;
+    bool SetBalance(std::string_view user, std::int32_t balance);
+    void QueueReceived(std::string_view user, std::string text);
+    std::size_t QueuedReceived(std::string_view user) const;
+    void SetForbiddenWords(std::vector<std::string> words);
+
+    // Mass sends (MessageState.cpp).
+    SendRules TakeSendRules() override;
+    void RecordMessage(RecordedMessage message) override;
+    void RefuseSends(int count);
+    void RefuseSendsWith(const std::string& number);
+    void RefuseNumber(const std::string& number, std::uint8_t result);
+    void RejectContent(const std::string& text);
+    void ClearSendRules();
+    std::vector<RecordedMessage> Messages() const;
+    void ClearMessages();
+    bool WaitForMessages(std::size_t count, std::chrono::milliseconds timeout) const;
+    void SetMessageObserver(std::function<void(const RecordedMessage&)> observer);
+
+    // HTTP tunnel sessions by their number (Tunnel.cpp): Find gives null for an unknown number;
+    // Add hands out the next number (the oldest sessions are dropped beyond a bound).
+    std::shared_ptr<TunnelSession> FindTunnelSession(std::uint64_t number) const;
+    std::uint64_t AddTunnelSession(std::shared_ptr<TunnelSession> session);
 
     void AddFault(Fault fault);
     void ClearFaults();
@@ -64,6 +120,14 @@ class State : public Directory {
     mutable std::condition_variable changed_;
     std::map<std::string, Account> accounts_;  // keyed by the user name as a login carries it
     int busyLevel_ = 0;
+    std::map<std::string, std::deque<std::string>> received_;  // keyed like accounts_
+    std::vector<std::string> forbiddenWords_;
+    int refuseSends_ = 0;  // Fault::kEveryAnswer: every send
+    SendRules sendRules_;  // RefuseWhole unused here; refuseSends_ counts
+    std::vector<RecordedMessage> messages_;
+    std::function<void(const RecordedMessage&)> messageObserver_;
+    std::map<std::uint64_t, std::shared_ptr<TunnelSession>> tunnelSessions_;
+    std::uint64_t nextTunnelSession_ = 1;
     std::deque<Fault> faults_;
     std::vector<RecordedRequest> requests_;
     std::function<void(const RecordedRequest&)> observer_;

@@ -1,12 +1,15 @@
 // nuv-gateway: runs the gateway stand-in on a TCP port until SIGINT or SIGTERM.
 #include <signal.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nuvsim/Accounts.h"
@@ -18,7 +21,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: nuv-gateway [--port N] [--bind ADDR] [--account "
     "USER:PASSWORD[:ENTERPRISE_ID[:SHORT_NAME]]]...\n"
-    "                   [--accounts FILE] [--busy N] [--verbose] [--help]\n"
+    "                   [--accounts FILE] [--busy N] [--balance N] [--forbid WORD]...\n"
+    "                   [--received USER:TEXT]... [--verbose] [--help]\n"
     "\n"
     "Serves the SMS gateway protocol for tests and demos.\n"
     "  --port N        port to listen on (default 0: a free port)\n"
@@ -27,7 +31,11 @@ constexpr const char* kUsage =
     "                  add an account; may be repeated\n"
     "  --accounts FILE add the accounts of FILE (format in simulator/README.md)\n"
     "  --busy N        busy level reported by QueryServerState (default 0)\n"
-    "  --verbose       print one line per request\n"
+    "  --balance N     balance of every account (default: the profile's 剩余点数, else 0)\n"
+    "  --forbid WORD   content checks refuse texts containing WORD; may be repeated\n"
+    "  --received USER:TEXT\n"
+    "                  queue a received message for USER's RecvMessageEx; may be repeated\n"
+    "  --verbose       print one line per request and one per message sent\n"
     "Without accounts the demo account demo/demo123 (enterprise 1001) is served.\n"
     "The first line of output is \"listening on ADDR:PORT\".\n";
 
@@ -35,6 +43,9 @@ struct Settings {
     nuvsim::GatewayOptions Options;
     std::vector<nuvsim::Account> Accounts;
     int BusyLevel = 0;
+    std::optional<int> Balance;
+    std::vector<std::string> ForbiddenWords;                    // GBK
+    std::vector<std::pair<std::string, std::string>> Received;  // user, text (GBK)
     bool Verbose = false;
 };
 
@@ -68,6 +79,13 @@ void ReadAccountsFile(const std::string& path, Settings& settings) {
     AddAccounts(nuvsim::ParseAccounts(text.str()), path, settings);
 }
 
+// Command-line text (UTF-8) as the gateway serves it.
+std::string Gbk(const std::string& utf8, const std::string& option) {
+    std::optional<std::string> gbk = nuvsim::Utf8ToGbk(utf8);
+    if (!gbk) Fail(option + ": text without a GBK form: " + utf8);
+    return *gbk;
+}
+
 Settings ParseArguments(int argc, char** argv) {
     Settings settings;
     for (int i = 1; i < argc; ++i) {
@@ -90,6 +108,16 @@ Settings ParseArguments(int argc, char** argv) {
             ReadAccountsFile(value(), settings);
         } else if (arg == "--busy") {
             settings.BusyLevel = ParseNumber(value(), "busy level", -1000000, 1000000);
+        } else if (arg == "--balance") {
+            settings.Balance = ParseNumber(value(), "balance", INT32_MIN, INT32_MAX);
+        } else if (arg == "--forbid") {
+            settings.ForbiddenWords.push_back(Gbk(value(), arg));
+        } else if (arg == "--received") {
+            const std::string option = value();
+            const std::size_t colon = option.find(':');
+            if (colon == std::string::npos) Fail("--received needs USER:TEXT");
+            settings.Received.emplace_back(Gbk(option.substr(0, colon), arg),
+                                           Gbk(option.substr(colon + 1), arg));
         } else if (arg == "--verbose") {
             settings.Verbose = true;
         } else {
@@ -113,6 +141,26 @@ void PrintRequest(const nuvsim::RecordedRequest& request) {
     std::fflush(stdout);
 }
 
+// One line per message taken from a mass send: recipients, schedule, extra number, segments.
+void PrintMessage(const nuvsim::RecordedMessage& message) {
+    std::string recipients;
+    for (std::size_t i = 0; i < message.Recipients.size() && i < 3; ++i)
+        recipients += (i ? "," : "") + message.Recipients[i];
+    if (message.Recipients.size() > 3) recipients += ",...";
+    std::string text;
+    for (const std::string& segment : message.Segments)
+        text += (text.empty() ? "" : " | ") + nuvsim::GbkToUtf8(segment).value_or(segment);
+    const std::string user = nuvsim::GbkToUtf8(message.User).value_or(message.User);
+    std::printf("[conn %llu] message user=%s type=%d to %zu [%s]%s%s%s%s result=%u refused=%zu: %s\n",
+                static_cast<unsigned long long>(message.ConnectionId),
+                user.empty() ? "-" : user.c_str(), static_cast<int>(message.MessageType),
+                message.Recipients.size(), recipients.c_str(),
+                message.Scheduled ? " at " : "", message.Scheduled ? message.SendTime.c_str() : "",
+                message.ExtraNumber.empty() ? "" : " extra=", message.ExtraNumber.c_str(),
+                static_cast<unsigned>(message.Result), message.Refused.size(), text.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,9 +174,17 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     nuvsim::Gateway gateway(settings.Options);
-    for (auto& account : settings.Accounts) gateway.AddAccount(std::move(account));
+    for (auto& account : settings.Accounts) {
+        if (settings.Balance) account.Balance = *settings.Balance;
+        gateway.AddAccount(std::move(account));
+    }
+    gateway.SetForbiddenWords(settings.ForbiddenWords);
+    for (auto& [user, text] : settings.Received) gateway.QueueReceived(user, std::move(text));
     gateway.SetBusyLevel(settings.BusyLevel);
-    if (settings.Verbose) gateway.SetObserver(PrintRequest);
+    if (settings.Verbose) {
+        gateway.SetObserver(PrintRequest);
+        gateway.SetMessageObserver(PrintMessage);
+    }
     if (!gateway.Start()) Fail(gateway.LastError());
 
     std::printf("listening on %s:%u\n", settings.Options.BindAddress.c_str(),

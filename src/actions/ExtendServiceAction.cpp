@@ -40,6 +40,13 @@ std::string LookupValue(std::string_view text, std::string_view key) {
         if (name.size() != key.size()) return false;
         for (size_t i = 0; i < name.size(); ++i) {
             char a = name[i], b = key[i];
+            if (static_cast<unsigned char>(a) >= 0x80) {
+                // A GBK character: its second byte may look like an ASCII letter but is no
+                // letter, so both bytes must match exactly.
+                if (a != b) return false;
+                if (++i < name.size() && name[i] != key[i]) return false;
+                continue;
+            }
             if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
             if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
             if (a != b) return false;

@@ -108,11 +108,14 @@ void TZpNetPort::MarkDisconnected() {
 bool TZpNetPort::SendAll(std::string_view data) {
     size_t offset = 0;
     while (offset < data.size()) {
-        // A peer that stops reading must not hold the call forever.
-        platform::Readiness r = platform::WaitWritable(Socket, TransferBoundMs());
-        if (r == platform::Readiness::TimedOut) platform::SetLastSocketError(10060);
-        if (r != platform::Readiness::Ready) return false;
-        long n = platform::SendSome(Socket, data.data() + offset, data.size() - offset);
+        long n = platform::SendNow(Socket, data.data() + offset, data.size() - offset);
+        if (n == platform::kWouldBlock) {
+            // A peer that stops reading must not hold the call forever.
+            platform::Readiness r = platform::WaitWritable(Socket, TransferBoundMs());
+            if (r == platform::Readiness::TimedOut) platform::SetLastSocketError(10060);
+            if (r != platform::Readiness::Ready) return false;
+            continue;
+        }
         if (n < 0) return false;
         offset += static_cast<size_t>(n);
     }

@@ -20,8 +20,7 @@ void TZpNetPort::SendRequest(TZpAction& action) {
     if (!GetConnected()) return;
     std::string packet;
     if (!PackRequest(action, packet)) return;
-    if (GetClient().ProxyType == ProxyHttpTunnel && !SendTunnelPrelude(action, packet.size()))
-        return;
+    if (GetClient().ProxyType == ProxyHttpTunnel && !SendTunnelPrelude(action, packet)) return;
     if (SendAll(packet)) return;
     SetStatus(action, platform::LastSocketError());
     GetLog().Add("Write: " + action.StatusText);
@@ -70,10 +69,15 @@ void TZpNetPort::ReceiveAnswer(TZpAction& action) {
     std::copy(header, header + packet::kHeaderSize, block.begin());
     lastProgress = platform::TickCount();
     while (received < length) {
-        Wait w = WaitForBytes(lastProgress);
-        long n = w == Wait::Ready
-                     ? platform::ReceiveSome(Socket, block.data() + received, length - received)
-                     : -1;
+        // The body has usually come with its header: read before waiting.
+        Wait w = Wait::Ready;
+        long n = platform::ReceiveNow(Socket, block.data() + received, length - received);
+        if (n == platform::kWouldBlock) {
+            w = WaitForBytes(lastProgress);
+            n = w == Wait::Ready
+                    ? platform::ReceiveSome(Socket, block.data() + received, length - received)
+                    : -1;
+        }
         if (w == Wait::Failed || n < 0) {
             SetStatus(action, platform::LastSocketError());
             GetLog().Add(NUV_GBK("接收消息体失败: ") + action.StatusText);

@@ -41,11 +41,17 @@ class TZpNetPort : public TZpDevice {
     bool HttpConnectHandshake();
     bool Socks4Handshake();
     bool Socks5Handshake();
+    // Reads one proxy or tunnel message into data: each recv asks for at most wanted(data) bytes
+    // and the read ends when that is 0, when the peer closes, or when Timeout has passed since the
+    // read began and some bytes are in. False, with the port pair and a "RecvBuf: " log line, on
+    // a socket error or when no byte came within Timeout.
+    using TWanted = std::function<size_t(std::string_view data)>;
+    bool ReceiveMessage(std::string& data, const TWanted& wanted);
 
     // ---- HTTP tunnel (Tunnel.cpp) ----
-    // Opens a fresh connection through the proxy and sends the HTTP request header for a packet
-    // of packetSize bytes; a failure lands in the command's status.
-    bool SendTunnelPrelude(TZpAction& action, size_t packetSize);
+    // Opens a fresh connection through the proxy and puts the HTTP request head in front of the
+    // packet, so that both leave in one send; a failure lands in the command's status.
+    bool SendTunnelPrelude(TZpAction& action, std::string& packet);
     // Reads one HTTP response and hands back its body; a failure lands in the command's status.
     bool ReceiveTunnelAnswer(TZpAction& action, std::string& body);
 
@@ -70,6 +76,40 @@ class TZpNetPort : public TZpDevice {
     int32_t Logout() override;
     int32_t SwapUserInfo(std::string& info) override;
 
+    // ---- Send operations (SendOperations.cpp) ----
+    int32_t SingleSend(const std::string& mobile, const std::string& content) override;
+    int32_t SingleSendAtTime(const std::string& mobile, const std::string& content,
+                             TDateTime atTime) override;
+    int32_t MassSend(const std::string& mobiles, const std::string& content,
+                     TZpStrings* successList, TZpStrings* failList,
+                     const TZpFinished& onFinished) override;
+    int32_t MassSendEx(const std::string& extraNumber, const std::string& mobiles,
+                       const std::string& content, TZpStrings* successList, TZpStrings* failList,
+                       const TZpFinished& onFinished) override;
+    int32_t MassSendAtTime(const std::string& mobiles, const std::string& content,
+                           TDateTime atTime, TZpStrings* successList, TZpStrings* failList,
+                           const TZpFinished& onFinished) override;
+    int32_t MassSendAtTimeEx(const std::string& extraNumber, const std::string& mobiles,
+                             TDateTime atTime, const std::string& content,
+                             TZpStrings* successList, TZpStrings* failList,
+                             const TZpFinished& onFinished) override;
+    int32_t MultiSend(int32_t messageType, const std::string& timeText,
+                      const std::string& extraNumber, const std::string& mobiles,
+                      const std::string& content, TZpStrings* successList, TZpStrings* failList,
+                      const TZpFinished& onFinished) override;
+    // The common body of the mass sends: the recipients sorted by carrier class, one command per
+    // class in class order (several when a class does not fit one packet), the accepted and
+    // refused numbers gathered into the lists, the first failure as the result.
+    int32_t SendBatches(int32_t messageType, const std::string& mobiles,
+                        const std::string& content, TZpStrings* successList, TZpStrings* failList,
+                        const std::string& extraNumber, TDateTime atTime, bool doubleWidth);
+    int32_t Receive(const std::string& serviceArgs, std::string& text) override;
+    int32_t QueryServerState(int32_t* busyLevel) override;
+    int32_t ModifyPwd(const std::string& newPassword) override;
+    int32_t QueryAccu(int32_t* balance) override;
+    int32_t CalcCharge(int32_t chargeCount) override;
+    int32_t CheckContent(const std::string& content) override;
+
     void SetLastSentData(std::string data) { LastSentData = std::move(data); }
     void SetLastReceivedData(std::string data) { LastReceivedData = std::move(data); }
 
@@ -93,5 +133,9 @@ class TZpNetPort : public TZpDevice {
     // Sends a whole buffer, each wait bounded; false with the socket error recorded.
     bool SendAll(std::string_view data);
 };
+
+// Reads a send time written under the regional settings (see platform::ReadLocalDateTime); false
+// when the text is empty or unreadable.
+bool TextToDateTime(std::string_view text, TDateTime& value);
 
 }  // namespace nuv

@@ -10,8 +10,13 @@ namespace nuv::platform {
 CalendarTime LocalNow() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    ::localtime_r(&now.tv_sec, &local);
+    // Breaking the time into local fields is the costly part; within one second it cannot change.
+    thread_local time_t cachedSecond = -1;
+    thread_local tm local{};
+    if (now.tv_sec != cachedSecond) {
+        ::localtime_r(&now.tv_sec, &local);
+        cachedSecond = now.tv_sec;
+    }
     return CalendarTime{local.tm_year + 1900,
                         local.tm_mon + 1,
                         local.tm_mday,

@@ -1,4 +1,4 @@
-// GBK <-> UTF-16 / UTF-8 conversion with iconv, one cached converter per thread and direction.
+// GBK <-> UTF-16 / UTF-8 conversion with iconv.
 #include <iconv.h>
 
 #include <algorithm>
@@ -57,20 +57,21 @@ class Converter {
     iconv_t handle_;
 };
 
-Converter& Get(int which) {
-    thread_local std::unique_ptr<Converter> converters[4];
+// A converter for one call: conversions are rare enough (fixed texts once, a message text per
+// send) that opening one each time costs little, and no cached state can outlive the thread or
+// the library while a session still closes at process exit.
+std::string Convert(int which, std::string_view input, std::string_view replacement, size_t unit) {
     static const char* const kPairs[4][2] = {
         {"UTF-16LE", "GBK"}, {"GBK", "UTF-16LE"}, {"GBK", "UTF-8"}, {"UTF-8", "GBK"}};
-    if (!converters[which])
-        converters[which] = std::make_unique<Converter>(kPairs[which][0], kPairs[which][1]);
-    return *converters[which];
+    Converter converter(kPairs[which][0], kPairs[which][1]);
+    return converter.Run(input, replacement, unit);
 }
 
 }  // namespace
 
 std::u16string GbkToUtf16(std::string_view gbk) {
     static const std::string kReplacement("\xFD\xFF", 2);  // U+FFFD little-endian
-    std::string bytes = Get(0).Run(gbk, kReplacement, 1);
+    std::string bytes = Convert(0, gbk, kReplacement, 1);
     std::u16string text(bytes.size() / 2, u'\0');
     for (size_t i = 0; i < text.size(); ++i) {
         text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -85,15 +86,15 @@ std::string Utf16ToGbk(std::u16string_view text) {
         bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
     }
-    return Get(1).Run(bytes, "?", 2);
+    return Convert(1, bytes, "?", 2);
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-    return Get(2).Run(utf8, "?", 1);
+    return Convert(2, utf8, "?", 1);
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
-    return Get(3).Run(gbk, "\xEF\xBF\xBD", 1);
+    return Convert(3, gbk, "\xEF\xBF\xBD", 1);
 }
 
 }  // namespace nuv::platform

@@ -33,6 +33,10 @@ bool ConnectTcp(SocketHandle socket, uint32_t address, uint16_t port, int timeou
 // One send or recv call; -1 on failure. SendSome never raises SIGPIPE.
 long SendSome(SocketHandle socket, const char* data, size_t size);
 long ReceiveSome(SocketHandle socket, char* buffer, size_t size);
+// The same without blocking: kWouldBlock when the call would have to wait.
+inline constexpr long kWouldBlock = -2;
+long SendNow(SocketHandle socket, const char* data, size_t size);
+long ReceiveNow(SocketHandle socket, char* buffer, size_t size);
 
 enum class Readiness { Ready, TimedOut, Failed };
 // Waits up to timeoutMs (0: just look) until the socket can be read (data or end of stream).
@@ -64,6 +68,23 @@ uint32_t TickCount();
 void SleepMs(uint32_t milliseconds);
 // The time separator of the user's regional settings.
 char TimeSeparator();
+
+// ---- Regional date-time text ------------------------------------------------------------------
+
+// The order of day, month and year in a date text.
+enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
+
+// The order of the environment's LC_TIME date format (month, day, year in the C locale).
+DateOrder RegionalDateOrder();
+// The order of a strftime-style date format: "%d.%m.%Y" gives day, month, year.
+DateOrder DateOrderOf(std::string_view dateFormat);
+// Reads "date", "date time" or "time" (blanks around allowed). A date is three numbers in Order
+// separated by "/", "-" or "."; a four-digit first number always starts year-month-day; years of
+// one or two digits lie within 50 years of CurrentYear. A time is "h:mm" or "h:mm:ss"; a time
+// alone lies on 1899-12-30. False for anything else, an empty text or a date that does not exist.
+bool ReadDateTimeText(std::string_view text, DateOrder order, int currentYear, CalendarTime& value);
+// ReadDateTimeText under RegionalDateOrder() and the current year.
+bool ReadLocalDateTime(std::string_view text, CalendarTime& value);
 
 // ---- Code pages --------------------------------------------------------------------------------
 // Conversions never fail: a byte sequence that does not convert becomes U+FFFD (or '?' towards

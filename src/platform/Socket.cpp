@@ -94,6 +94,30 @@ long SendSome(SocketHandle socket, const char* data, size_t size) {
     }
 }
 
+namespace {
+// One call that never blocks: kWouldBlock when it would have to wait.
+template <class Call>
+long WithoutWaiting(Call&& call) {
+    for (;;) {
+        ssize_t n = call();
+        if (n >= 0) return static_cast<long>(n);
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
+        if (errno != EINTR) {
+            RecordErrno();
+            return -1;
+        }
+    }
+}
+}  // namespace
+
+long SendNow(SocketHandle socket, const char* data, size_t size) {
+    return WithoutWaiting([&] { return ::send(socket, data, size, MSG_NOSIGNAL | MSG_DONTWAIT); });
+}
+
+long ReceiveNow(SocketHandle socket, char* buffer, size_t size) {
+    return WithoutWaiting([&] { return ::recv(socket, buffer, size, MSG_DONTWAIT); });
+}
+
 long ReceiveSome(SocketHandle socket, char* buffer, size_t size) {
     for (;;) {
         ssize_t n = ::recv(socket, buffer, size, 0);

@@ -11,11 +11,19 @@ namespace nuv {
 
 std::string TZpLog::TimeStamp() {
     platform::CalendarTime t = platform::LocalNow();
-    char sep = platform::TimeSeparator();
-    char text[48];
-    std::snprintf(text, sizeof text, "[%04d-%02d-%02d %02d%c%02d%c%02d] ", t.Year, t.Month, t.Day,
-                  t.Hour, sep, t.Minute, sep, t.Second);
-    return text;
+    // Every line of one second carries the same stamp: format it once per second.
+    thread_local platform::CalendarTime last{};
+    thread_local std::string stamp;
+    if (stamp.empty() || t.Second != last.Second || t.Minute != last.Minute ||
+        t.Hour != last.Hour || t.Day != last.Day || t.Month != last.Month || t.Year != last.Year) {
+        char sep = platform::TimeSeparator();
+        char text[48];
+        std::snprintf(text, sizeof text, "[%04d-%02d-%02d %02d%c%02d%c%02d] ", t.Year, t.Month,
+                      t.Day, t.Hour, sep, t.Minute, sep, t.Second);
+        stamp = text;
+        last = t;
+    }
+    return stamp;
 }
 
 int TZpLog::Add(std::string_view text) {

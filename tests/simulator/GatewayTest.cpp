@@ -205,7 +205,7 @@ TEST_F(GatewayTest, ServerStateAndUnknownServices) {
 
 TEST_F(GatewayTest, UnservedCommandCodesGetOneRefusalByte) {
     auto client = LoggedIn();
-    for (const std::uint8_t code : {1, 2, 4, 5, 6, 8, 10, 42, 255}) {
+    for (const std::uint8_t code : {2, 10, 42, 255}) {
         const Packet answer = client->Exchange(code, "payload");
         EXPECT_EQ(answer.Code, code);
         EXPECT_EQ(answer.Body, "\xFF") << int{code};

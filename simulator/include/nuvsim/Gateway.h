@@ -47,6 +47,8 @@ struct Account {
     std::string AuxText1;
     std::string AuxText2;
     Profile ProfileValues = DefaultProfile();
+    // Points left; unset: the profile's "剩余点数" as a decimal number, 0 without one.
+    std::optional<std::int32_t> Balance;
 };
 
 // The login request's fields, user and password with their padding trimmed.
@@ -121,6 +123,26 @@ struct RecordedRequest {
     std::string AnswerBody;                // the answer body the gateway built (before any fault)
     FaultKind Fault = FaultKind::None;
     std::string Outcome;  // short English verdict for logs ("success", "wrong password", ...)
+    // Through the HTTP tunnel: the session number it was served under (0 for a plain
+    // connection) and the HTTP request head as received, up to and including its empty line.
+    std::uint64_t TunnelSession = 0;
+    std::string HttpHead;
+};
+
+// One message as the gateway took it from a well-formed mass send (code 6). Texts are GBK bytes.
+struct RecordedMessage {
+    std::uint64_t ConnectionId = 0;
+    std::string User;  // the session's logged-in user
+    std::int32_t MessageType = 0;
+    bool Scheduled = false;
+    std::int64_t SendTimeTicks = 0;  // as sent: 100-ns ticks since 1601-01-01, local calendar
+    std::string SendTime;            // the same as "YYYY-MM-DD hh:mm:ss.mmm"
+    std::vector<std::string> Recipients;  // the entries without the extra number, padding trimmed
+    std::string ExtraNumber;              // empty when the request had none
+    std::vector<std::string> Segments;    // the message text in its parts, first one unpadded
+    std::uint8_t Result = 0;              // the answer's result byte: 0 all, 1 none, 2 some taken
+    // Refused recipients with their per-number result byte (5 balance, 6 invalid, 10 content...).
+    std::vector<std::pair<std::string, std::uint8_t>> Refused;
 };
 
 struct ConnectionInfo {
@@ -158,6 +180,40 @@ class Gateway {
     void AddAccount(Account account);
     void RemoveAccount(const std::string& user);
     void SetBusyLevel(int level);
+
+    // The account as the gateway holds it now: password changes and balance included.
+    std::optional<Account> FindAccount(const std::string& user) const;
+    // False for an unknown user.
+    bool SetBalance(const std::string& user, std::int32_t balance);
+    std::optional<std::int32_t> Balance(const std::string& user) const;
+    // Takes Points off the balance when it covers them (as an accepted send does); otherwise
+    // takes nothing and returns false.
+    bool Charge(const std::string& user, std::int32_t points);
+    // Queues a received message (GBK text) that "RecvMessageEx" hands to the user's sessions.
+    void QueueReceived(const std::string& user, std::string text);
+    std::size_t QueuedReceived(const std::string& user) const;
+    // Texts (GBK) that make a content check refuse the message.
+    void SetForbiddenWords(std::vector<std::string> words);
+
+    // Mass sends (code 6). Rules apply to the sends that arrive after them.
+    // The next Count sends (Fault::kEveryAnswer: all) are refused whole (result 1).
+    void RefuseSends(int count = 1);
+    // Every send that carries Number (padding trimmed) is refused whole.
+    void RefuseSendsWith(const std::string& number);
+    // Refuses Number (compared with its padding trimmed) in every send, with a per-number result
+    // byte (6 invalid number, 11 blacklisted, ...).
+    void RefuseNumber(const std::string& number, std::uint8_t result);
+    // A message whose segments contain Text (GBK) has every recipient refused with result 10.
+    void RejectContent(const std::string& text);
+    void ClearSendRules();
+    // Every message taken from a well-formed send, in arrival order; malformed sends are refused
+    // whole, recorded only as requests (Outcome "malformed: reason").
+    std::vector<RecordedMessage> Messages() const;
+    void ClearMessages();
+    // True once at least Count messages are recorded; false when Timeout passes first.
+    bool WaitForMessages(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Called on a connection's thread for each message (the executable logs here).
+    void SetMessageObserver(std::function<void(const RecordedMessage&)> observer);
 
     void AddFault(Fault fault);
     void ClearFaults();

@@ -49,6 +49,16 @@ Reply Dispatch(Exchange& exchange) {
             return HandleLogout(exchange);
         case command::kExtendService:
             return HandleExtendService(exchange);
+        case command::kMassSend:
+            return HandleMassSend(exchange);
+        case command::kModifyPwd:
+            return HandleModifyPwd(exchange);
+        case command::kQueryAccu:
+            return HandleQueryAccu(exchange);
+        case command::kCalcCharge:
+            return HandleCalcCharge(exchange);
+        case command::kCheckContent:
+            return HandleCheckContent(exchange);
         default:
             return HandleUnhandled(exchange);
     }

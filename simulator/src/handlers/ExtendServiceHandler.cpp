@@ -1,4 +1,8 @@
-// Text service channel (code 9): the account profile, the server state, and refusals.
+// Text service channel (code 9): the account profile, the server state, received messages, and
+// refusals.
+#include <charconv>
+#include <limits>
+
 #include "Handlers.h"
 
 namespace nuvsim {
@@ -32,12 +36,28 @@ Reply QueryServerState(Exchange& exchange) {
     return {ServiceSuccess(Gbk("繁忙等级=") + level), "ok"};
 }
 
+// Received messages: each queued text followed by CR LF, oldest first, removed once handed out.
+// An argument that is a decimal number limits how many are handed out; any other gets all.
+Reply RecvMessage(Exchange& exchange) {
+    const std::string& args = exchange.Record.Service->Args;
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
+    std::size_t number = 0;
+    const auto [end, error] = std::from_chars(args.data(), args.data() + args.size(), number);
+    if (!args.empty() && error == std::errc() && end == args.data() + args.size()) limit = number;
+    const std::vector<std::string> messages =
+        exchange.Accounts.TakeReceived(exchange.Session.User, limit);
+    std::string payload;
+    for (const std::string& message : messages) payload += message + "\r\n";
+    return {ServiceSuccess(payload), std::to_string(messages.size()) + " messages"};
+}
+
 }  // namespace
 
 Reply HandleExtendService(Exchange& exchange) {
     const std::string& name = exchange.Record.Service->Name;
     if (name == "SwapUserInfo") return SwapUserInfo(exchange);
     if (name == "QueryServerState") return QueryServerState(exchange);
+    if (name == "RecvMessageEx") return RecvMessage(exchange);
     return {ServiceFailure(Gbk("不支持的服务: ") + name), "unknown service"};
 }
 

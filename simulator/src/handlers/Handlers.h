@@ -21,7 +21,7 @@ struct SessionState {
 struct Exchange {
     RecordedRequest& Record;
     SessionState& Session;
-    const Directory& Accounts;
+    Directory& Accounts;
 };
 
 struct Reply {
@@ -37,6 +37,11 @@ Reply HandleLogin(Exchange& exchange);
 Reply HandleKeepAlive(Exchange& exchange);
 Reply HandleLogout(Exchange& exchange);
 Reply HandleExtendService(Exchange& exchange);
+Reply HandleMassSend(Exchange& exchange);
+Reply HandleModifyPwd(Exchange& exchange);
+Reply HandleQueryAccu(Exchange& exchange);
+Reply HandleCalcCharge(Exchange& exchange);
+Reply HandleCheckContent(Exchange& exchange);
 Reply HandleUnhandled(Exchange& exchange);
 Reply HandleNotLoggedIn(Exchange& exchange);
 
