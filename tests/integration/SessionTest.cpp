@@ -1,5 +1,6 @@
 // Login, keep-alive and logout through the exports against the gateway simulator.
 #include <chrono>
+#include <cstdlib>
 
 #include "SimulatorFixture.h"
 #include "TestUtil.h"
@@ -222,6 +223,25 @@ TEST_F(SimulatorTest, CloseSendsNothingAndNoSocketLeaks) {
     }
     EXPECT_TRUE(gateway.WaitOpenConnectionCount(0, std::chrono::seconds(5)));
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+}  // namespace
+}  // namespace nuv::test
+
+namespace nuv::test {
+namespace {
+
+// A host that ends while a handle is still connected: the library closes it during process exit,
+// after the host's own code has gone, and must not fault doing so.
+TEST_F(SimulatorTest, ProcessExitWithAConnectedHandleIsClean) {
+    const uint16_t port = gateway.Port();
+    EXPECT_EXIT(
+        {
+            int32_t h = ZpOpen("127.0.0.1", port);
+            if (ZpLogin(h, "alice", "secret") != 0) std::exit(3);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
