@@ -19,9 +19,10 @@ uint8_t Key(std::string_view header) {
 }
 
 uint8_t Checksum(std::string_view bytes) {
-    uint8_t sum = 0;
-    for (char c : bytes) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-    return sum;
+    // A wide accumulator lets the compiler add many bytes at once; only the low byte counts.
+    uint32_t sum = 0;
+    for (char c : bytes) sum += static_cast<uint8_t>(c);
+    return static_cast<uint8_t>(sum);
 }
 
 uint16_t DeclaredLength(std::string_view header) {
