@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when some are missing.
-# Usage: scripts/setup.sh   (as root, or with sudo available)
+# Usage: scripts/setup.sh [--tests]   (as root, or with sudo available)
+#   --tests  also the real proxy servers that the proxy tests start
 set -euo pipefail
 
 packages=(cmake ninja-build g++ binutils libgtest-dev libgmock-dev libbenchmark-dev)
 # Real proxy servers for the proxy tests (started by the tests on loopback ports, never as services).
-packages+=(tinyproxy dante-server microsocks squid)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(tinyproxy dante-server microsocks squid)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

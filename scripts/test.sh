@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer; warnings are errors in both.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --tests
 
 run_suite() {
   local dir="$1"
