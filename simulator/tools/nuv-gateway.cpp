@@ -25,7 +25,7 @@ constexpr const char* kUsage =
     "                   [--received USER:TEXT]... [--verbose] [--help]\n"
     "\n"
     "Serves the SMS gateway protocol for tests and demos.\n"
-    "  --port N        port to listen on (default 0: a free port)\n"
+    "  --port N        port to listen on (default 9900, the client's default; 0: a free port)\n"
     "  --bind ADDR     IPv4 address to listen on (default 127.0.0.1)\n"
     "  --account USER:PASSWORD[:ENTERPRISE_ID[:SHORT_NAME]]\n"
     "                  add an account; may be repeated\n"
@@ -88,6 +88,7 @@ std::string Gbk(const std::string& utf8, const std::string& option) {
 
 Settings ParseArguments(int argc, char** argv) {
     Settings settings;
+    settings.Options.Port = 9900;  // where clients look by default
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -151,13 +152,13 @@ void PrintMessage(const nuvsim::RecordedMessage& message) {
     for (const std::string& segment : message.Segments)
         text += (text.empty() ? "" : " | ") + nuvsim::GbkToUtf8(segment).value_or(segment);
     const std::string user = nuvsim::GbkToUtf8(message.User).value_or(message.User);
-    std::printf("[conn %llu] message user=%s type=%d to %zu [%s]%s%s%s%s result=%u refused=%zu: %s\n",
-                static_cast<unsigned long long>(message.ConnectionId),
-                user.empty() ? "-" : user.c_str(), static_cast<int>(message.MessageType),
-                message.Recipients.size(), recipients.c_str(),
-                message.Scheduled ? " at " : "", message.Scheduled ? message.SendTime.c_str() : "",
-                message.ExtraNumber.empty() ? "" : " extra=", message.ExtraNumber.c_str(),
-                static_cast<unsigned>(message.Result), message.Refused.size(), text.c_str());
+    std::printf(
+        "[conn %llu] message user=%s type=%d to %zu [%s]%s%s%s%s result=%u refused=%zu: %s\n",
+        static_cast<unsigned long long>(message.ConnectionId), user.empty() ? "-" : user.c_str(),
+        static_cast<int>(message.MessageType), message.Recipients.size(), recipients.c_str(),
+        message.Scheduled ? " at " : "", message.Scheduled ? message.SendTime.c_str() : "",
+        message.ExtraNumber.empty() ? "" : " extra=", message.ExtraNumber.c_str(),
+        static_cast<unsigned>(message.Result), message.Refused.size(), text.c_str());
     std::fflush(stdout);
 }
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "TestClient.h"
@@ -17,6 +18,10 @@ namespace {
 class GatewayProcess {
   public:
     explicit GatewayProcess(std::vector<std::string> arguments) {
+        // A free port unless the test names one: the program's own default is the gateway's 9900.
+        if (std::find(arguments.begin(), arguments.end(), "--port") == arguments.end()) {
+            arguments.insert(arguments.begin(), {"--port", "0"});
+        }
         arguments.insert(arguments.begin(), NUV_GATEWAY_PATH);
         int out[2];
         if (pipe2(out, O_CLOEXEC) != 0) return;
