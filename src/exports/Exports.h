@@ -18,7 +18,8 @@ inline std::string Arg(const char* text) {
 template <class Body>
 int32_t WithSession(int32_t handle, Body&& body) noexcept {
     try {
-        auto slot = THandleTable::Instance().Find(handle);
+        THandleTable* table = THandleTable::Instance();
+        auto slot = table ? table->Find(handle) : nullptr;
         if (!slot) return -1;
         std::lock_guard<std::mutex> guard(slot->CallLock);
         if (!slot->Port) return -1;

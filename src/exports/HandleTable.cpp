@@ -34,10 +34,23 @@ std::shared_ptr<TZpSessionSlot> THandleTable::Remove(int32_t handle) {
     return slot;
 }
 
-THandleTable& THandleTable::Instance() {
-    // Destroyed when the library is unloaded, closing the connections of handles left open.
+namespace {
+// Plain data: still readable after the table itself is destroyed.
+bool g_tableGone = false;
+}  // namespace
+
+THandleTable::~THandleTable() {
+    g_tableGone = true;
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto& [handle, slot] : slots_) {
+        std::lock_guard<std::mutex> call(slot->CallLock);
+        if (slot->Port) slot->Port->CloseQuietly();
+    }
+}
+
+THandleTable* THandleTable::Instance() {
     static THandleTable table;
-    return table;
+    return g_tableGone ? nullptr : &table;
 }
 
 }  // namespace nuv

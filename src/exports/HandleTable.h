@@ -24,7 +24,14 @@ class THandleTable {
     std::shared_ptr<TZpSessionSlot> Find(int32_t handle) const;
     std::shared_ptr<TZpSessionSlot> Remove(int32_t handle);
 
-    static THandleTable& Instance();
+    // The process's table; null once it has been torn down while the library unloads or the
+    // process ends, so that late calls (from a host's own static destructors) get -1.
+    static THandleTable* Instance();
+
+    THandleTable() = default;
+    // Closes the connections of the handles still open, without logging: nobody can read the
+    // logs any more, and the fixed texts may already be gone.
+    ~THandleTable();
 
   private:
     mutable std::mutex lock_;

@@ -32,7 +32,8 @@ int32_t OpenSession(Configure&& configure) noexcept {
         auto slot = std::make_shared<TZpSessionSlot>();
         slot->Port = std::make_unique<TZpNetPort>();
         configure(slot->Port->GetClient());
-        return THandleTable::Instance().Add(std::move(slot));
+        THandleTable* table = THandleTable::Instance();
+        return table ? table->Add(std::move(slot)) : -1;
     } catch (...) {
         return -1;
     }
@@ -70,7 +71,8 @@ NUV_API int32_t NUV_CALL ZpSetProxy(int32_t Handle, int32_t ProxyType, const cha
 
 NUV_API int32_t NUV_CALL ZpClose(int32_t Handle) {
     try {
-        auto slot = THandleTable::Instance().Remove(Handle);
+        THandleTable* table = THandleTable::Instance();
+        auto slot = table ? table->Remove(Handle) : nullptr;
         if (!slot) return -1;
         // Waits for a call still running on another thread, then frees the session.
         std::lock_guard<std::mutex> guard(slot->CallLock);

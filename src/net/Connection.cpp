@@ -89,6 +89,11 @@ void TZpNetPort::Disconnect() {
     SetConnected(false);
 }
 
+void TZpNetPort::CloseQuietly() {
+    CloseSocket();
+    SetConnected(false);
+}
+
 void TZpNetPort::Reconnect() {
     Disconnect();
     Connect();

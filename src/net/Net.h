@@ -36,6 +36,8 @@ class TZpNetPort : public TZpDevice {
     bool ReceiveAvailable(std::string& data);
     void MarkConnected();
     void MarkDisconnected();
+    // Closes the connection without a log line or event, for a session torn down at unload.
+    void CloseQuietly();
 
     // ---- Proxy handshakes over a freshly connected Socket (HttpProxy.cpp, Socks.cpp) ----
     bool HttpConnectHandshake();

@@ -11,19 +11,20 @@ namespace nuv {
 
 std::string TZpLog::TimeStamp() {
     platform::CalendarTime t = platform::LocalNow();
-    // Every line of one second carries the same stamp: format it once per second.
+    // Every line of one second carries the same stamp: format it once per second. Plain
+    // per-thread data only: sessions still log while the process ends, after objects with
+    // destructors may be gone.
     thread_local platform::CalendarTime last{};
-    thread_local std::string stamp;
-    if (stamp.empty() || t.Second != last.Second || t.Minute != last.Minute ||
-        t.Hour != last.Hour || t.Day != last.Day || t.Month != last.Month || t.Year != last.Year) {
-        char sep = platform::TimeSeparator();
-        char text[48];
-        std::snprintf(text, sizeof text, "[%04d-%02d-%02d %02d%c%02d%c%02d] ", t.Year, t.Month,
-                      t.Day, t.Hour, sep, t.Minute, sep, t.Second);
-        stamp = text;
+    thread_local char stamp[48];
+    thread_local int length = 0;
+    if (length <= 0 || t.Second != last.Second || t.Minute != last.Minute || t.Hour != last.Hour ||
+        t.Day != last.Day || t.Month != last.Month || t.Year != last.Year) {
+        const char sep = platform::TimeSeparator();
+        length = std::snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d%c%02d%c%02d] ", t.Year,
+                               t.Month, t.Day, t.Hour, sep, t.Minute, sep, t.Second);
         last = t;
     }
-    return stamp;
+    return std::string(stamp, static_cast<size_t>(length > 0 ? length : 0));
 }
 
 int TZpLog::Add(std::string_view text) {

@@ -15,7 +15,7 @@ namespace nuv {
 namespace {
 
 TZpNetPort& Session(int32_t handle) {
-    return *THandleTable::Instance().Find(handle)->Port;
+    return *THandleTable::Instance()->Find(handle)->Port;
 }
 
 TEST(HandleExports, OpenKeepsOnlyTheFirst15BytesOfTheAddress) {

@@ -37,7 +37,7 @@ class SimulatorTest : public ::testing::Test {
         handles_.push_back(h);
         return h;
     }
-    static TZpNetPort& Port(int32_t h) { return *THandleTable::Instance().Find(h)->Port; }
+    static TZpNetPort& Port(int32_t h) { return *THandleTable::Instance()->Find(h)->Port; }
     static std::string LastText(int32_t h) {
         char buffer[512];
         int32_t n = ZpGetLastErrorText(h, buffer, sizeof buffer);
