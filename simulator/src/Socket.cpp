@@ -56,10 +56,14 @@ IoResult ReadExact(int fd, std::size_t count, std::string& out, int stopFd,
                    Clock::time_point deadline) {
     char buffer[4096];
     while (count > 0) {
-        const IoResult ready = Wait(fd, POLLIN, stopFd, RemainingMs(deadline));
-        if (ready != IoResult::Ok) return ready;
+        // Bytes already there are taken at once; only an empty socket is waited for.
         const ssize_t n = recv(fd, buffer, std::min(count, sizeof buffer), MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            const IoResult ready = Wait(fd, POLLIN, stopFd, RemainingMs(deadline));
+            if (ready != IoResult::Ok) return ready;
+            continue;
+        }
         if (n <= 0) return IoResult::Closed;
         out.append(buffer, static_cast<std::size_t>(n));
         count -= static_cast<std::size_t>(n);
@@ -69,10 +73,13 @@ IoResult ReadExact(int fd, std::size_t count, std::string& out, int stopFd,
 
 IoResult SendAll(int fd, std::string_view data, int stopFd, Clock::time_point deadline) {
     while (!data.empty()) {
-        const IoResult ready = Wait(fd, POLLOUT, stopFd, RemainingMs(deadline));
-        if (ready != IoResult::Ok) return ready;
         const ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            const IoResult ready = Wait(fd, POLLOUT, stopFd, RemainingMs(deadline));
+            if (ready != IoResult::Ok) return ready;
+            continue;
+        }
         if (n <= 0) return IoResult::Closed;
         data.remove_prefix(static_cast<std::size_t>(n));
     }
