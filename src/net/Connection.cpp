@@ -153,27 +153,26 @@ TZpNetPort::Wait TZpNetPort::WaitForBytes(uint32_t lastProgress) {
     }
 }
 
-bool TZpNetPort::ReceiveAvailable(std::string& data) {
+bool TZpNetPort::ReceiveMessage(std::string& data, const TWanted& wanted) {
     data.clear();
     char buffer[ReceiveBufferSize];
-    uint32_t start = platform::TickCount();
-    for (bool first = true;; first = false) {
-        // The first chunk may take up to the time-out; later ones are only read if already there.
-        Wait w = first ? WaitForBytes(start)
-                       : (platform::WaitReadable(Socket, 0) == platform::Readiness::Ready
-                              ? Wait::Ready
-                              : Wait::TimedOut);
-        if (!first && w != Wait::Ready) return true;
+    const uint32_t start = platform::TickCount();  // one bound for the whole message
+    for (size_t want = wanted(data); want > 0; want = wanted(data)) {
+        const Wait w = WaitForBytes(start);
+        if (w == Wait::TimedOut && !data.empty()) return true;  // what came is judged
         if (w == Wait::TimedOut) platform::SetLastSocketError(10060);
-        long n = w == Wait::Ready ? platform::ReceiveSome(Socket, buffer, sizeof buffer) : -1;
+        const long n = w == Wait::Ready
+                           ? platform::ReceiveSome(Socket, buffer, std::min(want, sizeof buffer))
+                           : -1;
         if (n < 0) {
             TakeSocketError();
             GetLog().Add("RecvBuf: " + GetLastErrorText());
             return false;
         }
+        if (n == 0) return true;  // the peer has closed: nothing more can come
         data.append(buffer, static_cast<size_t>(n));
-        if (static_cast<size_t>(n) != ReceiveBufferSize) return true;
     }
+    return true;
 }
 
 }  // namespace nuv

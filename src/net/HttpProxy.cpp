@@ -1,4 +1,4 @@
-// The HTTP CONNECT handshake, and the bounded read that every proxy handshake uses.
+// The HTTP CONNECT handshake.
 #include "net/HttpProxy.h"
 
 #include <algorithm>
@@ -93,28 +93,6 @@ std::string ConnectRequest(const TZpClient& client, bool forLog) {
 }
 
 }  // namespace
-
-bool TZpNetPort::ReceiveMessage(std::string& data, const TWanted& wanted) {
-    data.clear();
-    char buffer[ReceiveBufferSize];
-    const uint32_t start = platform::TickCount();  // one bound for the whole message
-    for (size_t want = wanted(data); want > 0; want = wanted(data)) {
-        const Wait w = WaitForBytes(start);
-        if (w == Wait::TimedOut && !data.empty()) return true;  // what came is judged
-        if (w == Wait::TimedOut) platform::SetLastSocketError(10060);
-        const long n = w == Wait::Ready
-                           ? platform::ReceiveSome(Socket, buffer, std::min(want, sizeof buffer))
-                           : -1;
-        if (n < 0) {
-            TakeSocketError();
-            GetLog().Add("RecvBuf: " + GetLastErrorText());
-            return false;
-        }
-        if (n == 0) return true;  // the peer has closed: nothing more can come
-        data.append(buffer, static_cast<size_t>(n));
-    }
-    return true;
-}
 
 bool TZpNetPort::HttpConnectHandshake() {
     GetLog().Add(NUV_GBK("正在连接HTTP代理服务器..."));

@@ -15,7 +15,7 @@ class TZpNetPort : public TZpDevice {
   public:
     using TNotifyEvent = std::function<void(TZpNetPort* sender)>;
 
-    // Size of one read of ReceiveAvailable.
+    // Size of one read of ReceiveMessage.
     static constexpr size_t ReceiveBufferSize = 1024;
 
     TZpNetPort() = default;
@@ -31,9 +31,12 @@ class TZpNetPort : public TZpDevice {
     bool ConnectSocket(const std::string& host, uint16_t port);
     // Sends every byte of data; a failure drops the connection.
     bool SendText(std::string_view data);
-    // Receives what the peer has sent: waits (bounded by Timeout) for the first bytes, then reads
-    // chunk by chunk while chunks come in full.
-    bool ReceiveAvailable(std::string& data);
+    // Reads one proxy or tunnel message into data: each recv asks for at most wanted(data) bytes
+    // and the read ends when that is 0, when the peer closes, or when Timeout has passed since the
+    // read began and some bytes are in. False, with the port pair and a "RecvBuf: " log line, on
+    // a socket error or when no byte came within Timeout.
+    using TWanted = std::function<size_t(std::string_view data)>;
+    bool ReceiveMessage(std::string& data, const TWanted& wanted);
     void MarkConnected();
     void MarkDisconnected();
     // Closes the connection without a log line or event, for a session torn down at unload.
@@ -43,12 +46,6 @@ class TZpNetPort : public TZpDevice {
     bool HttpConnectHandshake();
     bool Socks4Handshake();
     bool Socks5Handshake();
-    // Reads one proxy or tunnel message into data: each recv asks for at most wanted(data) bytes
-    // and the read ends when that is 0, when the peer closes, or when Timeout has passed since the
-    // read began and some bytes are in. False, with the port pair and a "RecvBuf: " log line, on
-    // a socket error or when no byte came within Timeout.
-    using TWanted = std::function<size_t(std::string_view data)>;
-    bool ReceiveMessage(std::string& data, const TWanted& wanted);
 
     // ---- HTTP tunnel (Tunnel.cpp) ----
     // Opens a fresh connection through the proxy and puts the HTTP request head in front of the
@@ -73,6 +70,8 @@ class TZpNetPort : public TZpDevice {
     // ---- Runner and session operations (Runner.cpp, ServiceOperations.cpp) ----
     void RunAction(TZpAction& action);
     void TakeActionStatus(TZpAction& action);
+    // RunAction, then TakeActionStatus; the command's status is the result.
+    int32_t RunCommand(TZpAction& action);
     int32_t KeepAlive() override;
     int32_t Login(const std::string& userName, const std::string& password) override;
     int32_t Logout() override;
@@ -88,13 +87,12 @@ class TZpNetPort : public TZpDevice {
     int32_t MassSendEx(const std::string& extraNumber, const std::string& mobiles,
                        const std::string& content, TZpStrings* successList, TZpStrings* failList,
                        const TZpFinished& onFinished) override;
-    int32_t MassSendAtTime(const std::string& mobiles, const std::string& content,
-                           TDateTime atTime, TZpStrings* successList, TZpStrings* failList,
+    int32_t MassSendAtTime(const std::string& mobiles, const std::string& content, TDateTime atTime,
+                           TZpStrings* successList, TZpStrings* failList,
                            const TZpFinished& onFinished) override;
     int32_t MassSendAtTimeEx(const std::string& extraNumber, const std::string& mobiles,
-                             TDateTime atTime, const std::string& content,
-                             TZpStrings* successList, TZpStrings* failList,
-                             const TZpFinished& onFinished) override;
+                             TDateTime atTime, const std::string& content, TZpStrings* successList,
+                             TZpStrings* failList, const TZpFinished& onFinished) override;
     int32_t MultiSend(int32_t messageType, const std::string& timeText,
                       const std::string& extraNumber, const std::string& mobiles,
                       const std::string& content, TZpStrings* successList, TZpStrings* failList,
@@ -102,8 +100,8 @@ class TZpNetPort : public TZpDevice {
     // The common body of the mass sends: the recipients sorted by carrier class, one command per
     // class in class order (several when a class does not fit one packet), the accepted and
     // refused numbers gathered into the lists, the first failure as the result.
-    int32_t SendBatches(int32_t messageType, const std::string& mobiles,
-                        const std::string& content, TZpStrings* successList, TZpStrings* failList,
+    int32_t SendBatches(int32_t messageType, const std::string& mobiles, const std::string& content,
+                        TZpStrings* successList, TZpStrings* failList,
                         const std::string& extraNumber, TDateTime atTime, bool doubleWidth);
     int32_t Receive(const std::string& serviceArgs, std::string& text) override;
     int32_t QueryServerState(int32_t* busyLevel) override;

@@ -27,6 +27,12 @@ void TZpNetPort::TakeActionStatus(TZpAction& action) {
     SetLastErrorText(action.StatusText);
 }
 
+int32_t TZpNetPort::RunCommand(TZpAction& action) {
+    RunAction(action);
+    TakeActionStatus(action);
+    return action.StatusCode;
+}
+
 int32_t TZpNetPort::Login(const std::string& userName, const std::string& password) {
     if (!OpenConnection()) return kStatusNotConnected;
     auto login = CreateAction<TZpLoginAction>(GetClient());
@@ -59,9 +65,7 @@ int32_t TZpNetPort::Logout() {
 int32_t TZpNetPort::KeepAlive() {
     if (!GetConnected()) return kStatusNotConnected;
     auto keepAlive = CreateAction<TZpKeepAliveAction>(GetClient());
-    RunAction(*keepAlive);
-    const int32_t result = keepAlive->StatusCode;
-    TakeActionStatus(*keepAlive);
+    const int32_t result = RunCommand(*keepAlive);
     if (!GetConnected()) MarkDisconnected();
     return result;
 }

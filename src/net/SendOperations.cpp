@@ -92,10 +92,7 @@ int32_t SendOne(TZpNetPort& port, const std::string& mobile, const std::string& 
         action->Scheduled = true;
         action->SendTime = *atTime;
     }
-    port.RunAction(*action);
-    const int32_t result = action->StatusCode;
-    port.TakeActionStatus(*action);
-    return result;
+    return port.RunCommand(*action);
 }
 
 }  // namespace

@@ -22,10 +22,8 @@ void HandBack(int32_t* place, int32_t status, int32_t value) {
 int32_t TZpNetPort::SwapUserInfo(std::string& info) {
     info.clear();
     auto action = CreateAction<TZpSwapUserInfoAction>(GetClient());
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
+    const int32_t result = RunCommand(*action);
     if (result == 0) info = action->Profile + NUV_GBK("企业简称=") + GetClient().ShortName;
-    TakeActionStatus(*action);
     return result;
 }
 
@@ -33,56 +31,42 @@ int32_t TZpNetPort::Receive(const std::string& serviceArgs, std::string& text) {
     text.clear();
     auto action = CreateAction<TZpRecvMessageAction>(GetClient());
     action->ServiceArgs = serviceArgs;
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
+    const int32_t result = RunCommand(*action);
     if (result == 0) text = action->Reply;
-    TakeActionStatus(*action);
     return result;
 }
 
 int32_t TZpNetPort::QueryServerState(int32_t* busyLevel) {
     auto action = CreateAction<TZpQueryServerStateAction>(GetClient());
     action->ServiceArgs.clear();
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
+    const int32_t result = RunCommand(*action);
     HandBack(busyLevel, result, action->BusyLevel);
-    TakeActionStatus(*action);
     return result;
 }
 
 int32_t TZpNetPort::ModifyPwd(const std::string& newPassword) {
     auto action = CreateAction<TZpModifyPwdAction>(GetClient());
     action->NewPassword = newPassword;
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
-    TakeActionStatus(*action);
-    return result;
+    return RunCommand(*action);
 }
 
 int32_t TZpNetPort::QueryAccu(int32_t* balance) {
     auto action = CreateAction<TZpQueryAccuAction>(GetClient());
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
+    const int32_t result = RunCommand(*action);
     HandBack(balance, result, GetClient().Balance);
-    TakeActionStatus(*action);
     return result;
 }
 
 int32_t TZpNetPort::CalcCharge(int32_t chargeCount) {
     auto action = CreateAction<TZpCalcChargeAction>(GetClient());
     action->ChargeCount = chargeCount;
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
-    TakeActionStatus(*action);
-    return result;
+    return RunCommand(*action);
 }
 
 int32_t TZpNetPort::CheckContent(const std::string& content) {
     auto action = CreateAction<TZpCheckContentAction>(GetClient());
     action->Content = content;
-    RunAction(*action);
-    const int32_t result = action->StatusCode;
-    TakeActionStatus(*action);
+    const int32_t result = RunCommand(*action);
     // The caller wants the server's reason for the verdict, not the fixed status text.
     SetLastErrorText(action->Description);
     return result;

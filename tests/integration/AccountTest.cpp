@@ -16,13 +16,6 @@ const std::string kUnspecified = Hex("CE B4 D6 B8 C3 F7 B5 C4 B4 ED CE F3");  //
 
 class AccountTest : public SimulatorTest {
   protected:
-    // A logged-in handle for alice.
-    int32_t LoggedIn() {
-        int32_t h = Open();
-        EXPECT_EQ(ZpLogin(h, "alice", "secret"), 0);
-        gateway.ClearRequests();
-        return h;
-    }
     // The body of the only request recorded since the last ClearRequests.
     std::string OnlyRequestBody(uint8_t code) {
         auto requests = gateway.Requests();

@@ -45,13 +45,6 @@ struct Results {
 
 class SendTest : public SimulatorTest {
   protected:
-    // A logged-in handle whose login and profile requests are already cleared from the record.
-    int32_t LoggedIn() {
-        int32_t h = Open();
-        EXPECT_EQ(ZpLogin(h, "alice", "secret"), 0);
-        gateway.ClearRequests();
-        return h;
-    }
     int32_t MassSend(int32_t h, const std::string& mobiles, const std::string& content,
                      Results& r) {
         return ZpMassSend(h, mobiles.c_str(), content.c_str(), r.success.data(), r.fail.data(),

@@ -37,6 +37,13 @@ class SimulatorTest : public ::testing::Test {
         handles_.push_back(h);
         return h;
     }
+    // A handle logged in as alice, with the login and profile requests cleared from the record.
+    int32_t LoggedIn() {
+        int32_t h = Open();
+        EXPECT_EQ(ZpLogin(h, "alice", "secret"), 0);
+        gateway.ClearRequests();
+        return h;
+    }
     static TZpNetPort& Port(int32_t h) { return *THandleTable::Instance()->Find(h)->Port; }
     static std::string LastText(int32_t h) {
         char buffer[512];

@@ -1,6 +1,7 @@
 // The account commands: password change, balance query, charge calculation, content check.
 #include <gtest/gtest.h>
 
+#include "ActionTestUtil.h"
 #include "TestUtil.h"
 #include "actions/CalcChargeAction.h"
 #include "actions/CheckContentAction.h"
@@ -10,20 +11,13 @@
 namespace nuv {
 namespace {
 
+using test::DecodeBody;
+using test::Decoded;
 using test::Hex;
 using test::ToHex;
 
 const std::string kUnspecified = Hex("CE B4 D6 B8 C3 F7 B5 C4 B4 ED CE F3");  // 未指明的错误
 const std::string kRemark = Hex("CE A5 BD FB 21");                            // 违禁!
-
-template <class T>
-ActionPtr<T> Decoded(TZpClient& client, const std::string& body) {
-    auto action = CreateAction<T>(client);
-    action->Answer.Write(body);
-    action->Answer.Seek(0);
-    action->DecodeAnswer();
-    return action;
-}
 
 TEST(AccountAction, Defaults) {
     TZpClient client;
@@ -142,9 +136,7 @@ TEST(AccountAction, PasswordAnswer) {
         client.Password = "old";
         auto a = CreateAction<TZpModifyPwdAction>(client);
         a->NewPassword = "abcdefghijklmn";
-        a->Answer.Write(c.body);
-        a->Answer.Seek(0);
-        a->DecodeAnswer();
+        DecodeBody(*a, c.body);
         EXPECT_EQ(a->StatusCode, c.code) << ToHex(c.body);
         EXPECT_EQ(a->StatusText, c.text) << ToHex(c.body);
         EXPECT_EQ(client.Password, c.password) << ToHex(c.body);

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "ActionTestUtil.h"
 #include "TestUtil.h"
 #include "actions/QueryServerStateAction.h"
 #include "actions/RecvMessageAction.h"
@@ -13,6 +14,7 @@
 namespace nuv {
 namespace {
 
+using test::Decoded;
 using test::Hex;
 using test::ToHex;
 using namespace std::string_literals;
@@ -42,15 +44,6 @@ const std::string kNo = Hex("B7 F1");                                           
 
 const std::string kOk = "+OK\r\n\r\n";
 const std::string kFailed = Hex("CA A7 B0 DC 3A");  // 失败:
-
-template <class T>
-ActionPtr<T> Decoded(TZpClient& client, const std::string& body) {
-    auto action = CreateAction<T>(client);
-    action->Answer.Write(body);
-    action->Answer.Seek(0);
-    action->DecodeAnswer();
-    return action;
-}
 
 TEST(ExtendService, DefaultsOfTheThreeServices) {
     TZpClient client;

@@ -1,6 +1,7 @@
 // The mass send command: the number rule, the request layout and the answer decoding.
 #include <gtest/gtest.h>
 
+#include "ActionTestUtil.h"
 #include "TestUtil.h"
 #include "actions/MassSendAction.h"
 #include "net/Packet.h"
@@ -212,9 +213,7 @@ TEST_F(MassSendActionTest, DecodesAnswers) {
         action->Numbers = c.numbers;
         action->Segments = {"x"};
         action->EncodeRequest();
-        action->Answer.Write(c.answer);
-        action->Answer.Seek(0);
-        action->DecodeAnswer();
+        DecodeBody(*action, c.answer);
         EXPECT_EQ(action->StatusCode, c.code) << c.name;
         EXPECT_EQ(ToHex(action->StatusText), ToHex(c.text)) << c.name;
         EXPECT_EQ(action->FailedNumbers, c.failed) << c.name;
@@ -226,10 +225,8 @@ TEST_F(MassSendActionTest, KeepsTheReasonOfEveryRefusedNumber) {
     action->Numbers = {"13812345678", "13912345678"};
     action->Segments = {"x"};
     action->EncodeRequest();
-    action->Answer.Write(Hex("02 00000000 02000000") + "13812345678" + Zeros(4) + Hex("0A") +
-                         "13912345678" + Zeros(4) + Hex("05"));
-    action->Answer.Seek(0);
-    action->DecodeAnswer();
+    DecodeBody(*action, Hex("02 00000000 02000000") + "13812345678" + Zeros(4) + Hex("0A") +
+                            "13912345678" + Zeros(4) + Hex("05"));
     EXPECT_EQ(action->RefusalCodes, (std::vector<int32_t>{7035, 7020}));
 }
 
